@@ -1,0 +1,6 @@
+list(APPEND TESSIVAR_PURE_SOURCES src/common/CodePage.cpp)
+if(WIN32)
+  list(APPEND TESSIVAR_PURE_SOURCES src/common/CodePageWin32.cpp)
+else()
+  list(APPEND TESSIVAR_PURE_SOURCES src/common/CodePageIconv.cpp)
+endif()

@@ -1,0 +1,1 @@
+# The updater program is built here and carried inside Tessivar.exe.
