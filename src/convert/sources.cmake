@@ -1,1 +1,4 @@
-# Pure logic goes to TESSIVAR_PURE_SOURCES, Win32 glue to TESSIVAR_WIN_SOURCES.
+# Escape decoding, code-page routines and the conversion commands keep their own lists.
+include(${CMAKE_CURRENT_LIST_DIR}/escape.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/routines.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/commands.cmake OPTIONAL)
