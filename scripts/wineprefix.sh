@@ -25,6 +25,8 @@ REGEDIT4
 "ShowCrashDialog"=dword:00000000
 REG
 /usr/lib/wine/wine64 regedit "$reg" >/dev/null 2>&1
+# The caption buttons draw their glyphs with this font.
+cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
 rm -f "$reg"
 /usr/lib/wine/wineserver -w
 touch "$prefix/.tessivar-ready"

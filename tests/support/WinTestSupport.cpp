@@ -1,1 +1,142 @@
 #include "support/WinTestSupport.h"
+#include <shellapi.h>
+
+#include "app/StartUp.h"
+#include "app/WinText.h"
+
+namespace wintest {
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (cond()) return true;
+    if (GetTickCount64() >= deadline) return cond();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) app::HandleMessage(msg);
+    // Wake on input or after a short while, whichever comes first.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+std::wstring TextOf(HWND hwnd) { return WindowTextW(hwnd); }
+
+std::wstring Utf16(const char* utf8) { return W(utf8); }
+
+namespace {
+struct FindArgs {
+  const std::wstring* title;
+  DWORD pid;
+  const wchar_t* cls;
+  HWND found;
+};
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
+  auto* a = reinterpret_cast<FindArgs*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != a->pid || !IsWindowVisible(hwnd)) return TRUE;
+  if (a->cls) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (wcscmp(cls, a->cls) != 0) return TRUE;
+  }
+  if (WindowTextW(hwnd) != *a->title) return TRUE;
+  a->found = hwnd;
+  return FALSE;
+}
+}  // namespace
+
+HWND FindTopWindow(const std::wstring& title, DWORD pid, const wchar_t* cls) {
+  FindArgs a{&title, pid, cls, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
+  return a.found;
+}
+
+std::wstring BoxText(HWND box) {
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowTextW(text) : std::wstring();
+}
+
+BoxAnswer::BoxAnswer(std::wstring title, int button, DWORD pid, DWORD timeoutMs)
+    : title_(std::move(title)), button_(button), pid_(pid), timeoutMs_(timeoutMs) {
+  thread_ = std::thread([this] {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs_;
+    while (GetTickCount64() < deadline) {
+      if (HWND box = FindTopWindow(title_, pid_, L"#32770")) {
+        text_ = BoxText(box);
+        PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button_), 0);
+        answered_ = true;
+        return;
+      }
+      Sleep(10);
+    }
+  });
+}
+
+BoxAnswer::~BoxAnswer() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool BoxAnswer::Answered() {
+  if (thread_.joinable()) thread_.join();
+  return answered_;
+}
+
+std::wstring BoxAnswer::Text() {
+  Answered();
+  return text_;
+}
+
+bool Process::Start(const std::wstring& commandLine, const std::wstring& directory) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  std::wstring line = commandLine;
+  return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &si, &info_) != 0;
+}
+
+Process::~Process() {
+  Kill();
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+  if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+  return true;
+}
+
+bool Process::Running() {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Process::Kill() {
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+}
+
+std::wstring BinFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p(path);
+  return p.substr(0, p.find_last_of(L"\\/"));
+}
+
+std::wstring FreshFolder(const std::wstring& name) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring dir = std::wstring(temp) + L"tessivar-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
+  // Leftovers of an earlier run with the same id are removed first.
+  SHFILEOPSTRUCTW op{};
+  std::wstring from = dir + L'\0';
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NO_UI;
+  SHFileOperationW(&op);
+  CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
+}  // namespace wintest

@@ -1,1 +1,65 @@
 #pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+// Helpers for tests that drive windows under Wine: waiting with a deadline,
+// answering modal boxes, starting the program as a separate process.
+namespace wintest {
+
+// Runs the program's message handling until cond() holds or the deadline passes.
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs = 10000);
+
+// A visible top-level window of the process with exactly this title (any class
+// when cls is null).
+HWND FindTopWindow(const std::wstring& title, DWORD pid, const wchar_t* cls = nullptr);
+// The text of a message box (its static control 0xFFFF).
+std::wstring BoxText(HWND box);
+std::wstring TextOf(HWND hwnd);
+std::wstring Utf16(const char* utf8);
+
+// Answers the next message box with this title, from a thread of its own, so
+// the test thread can sit in the box's modal loop.
+class BoxAnswer {
+ public:
+  BoxAnswer(std::wstring title, int button, DWORD pid = GetCurrentProcessId(), DWORD timeoutMs = 15000);
+  ~BoxAnswer();
+  // Waits for the thread; true when a box was found and answered.
+  bool Answered();
+  // Without waiting: has the box been answered yet?
+  bool Done() const { return answered_; }
+  std::wstring Text();  // the box's text as it was found
+
+ private:
+  std::wstring title_;
+  int button_;
+  DWORD pid_;
+  DWORD timeoutMs_;
+  std::wstring text_;
+  std::atomic<bool> answered_{false};
+  std::thread thread_;
+};
+
+// A Windows process started from a command line, with its exit code.
+class Process {
+ public:
+  bool Start(const std::wstring& commandLine, const std::wstring& directory);
+  ~Process();
+  DWORD Id() const { return info_.dwProcessId; }
+  bool WaitExit(DWORD timeoutMs, DWORD* exitCode);
+  bool Running();
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// The folder of the running test program (the build's bin folder).
+std::wstring BinFolder();
+// A fresh empty folder for one test, below the temporary folder.
+std::wstring FreshFolder(const std::wstring& name);
+
+}  // namespace wintest
