@@ -1,0 +1,1 @@
+list(APPEND TESSIVAR_PURE_SOURCES src/convert/EscapeDecoding.cpp)
