@@ -167,9 +167,13 @@ void OnGetDispInfo(NMLVDISPINFOW* info) {
 }
 
 void OnCommand(int id) {
+  if (id >= kCmdConversionFirst && id <= kCmdOneKey) {
+    // The conversion commands of "数据待转".
+    return;
+  }
   switch (id) {
-    // Commands of the pop-up menus and the buttons are bound here as their
-    // handlers arrive.
+    // The buttons.
+    // The commands of "菜单".
     default:
       break;
   }
