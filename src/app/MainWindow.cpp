@@ -10,6 +10,7 @@
 #include "app/StartUp.h"
 #include "app/WinText.h"
 #include "app/res/resource.h"
+#include "capture/Capture.h"
 #include "docking/Docking.h"
 
 MainWindowParts MainWindow;
@@ -120,7 +121,21 @@ void CreateStatusBar(HWND hwnd) {
 LRESULT CALLBACK CountBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
   switch (msg) {
     case WM_CHAR:
+      if (wp == '\r') return 0;  // Enter starts or stops, it types nothing
       if (!CountBoxAcceptsChar(static_cast<unsigned>(wp))) return 0;
+      break;
+    case WM_GETDLGCODE:
+      if (lp && reinterpret_cast<MSG*>(lp)->wParam == VK_RETURN)
+        return DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTALLKEYS;
+      break;
+    case WM_KEYDOWN:
+      if (wp == VK_RETURN) {
+        StartStop();
+        return 0;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      AttachCountTooltip();
       break;
     case WM_KILLFOCUS: {
       Text now = WindowTextGbk(hwnd);
@@ -151,6 +166,7 @@ void CreateControls(HWND hwnd) {
   MainWindow.countBox = Child(hwnd, L"EDIT", L"", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
                               WS_EX_CLIENTEDGE, 374, 523, 56, 22, kIdCountBox);
   SetWindowSubclass(MainWindow.countBox, CountBoxProc, 1, 0);
+  InstallCaptureNotifications(MainWindow.startButton);
   BuildMenus();
 }
 
@@ -173,6 +189,12 @@ void OnCommand(int id) {
   }
   switch (id) {
     // The buttons.
+    case kIdStartButton:
+      StartStop();
+      break;
+    case kIdClearButton:
+      ClearList();
+      break;
     // The commands of "菜单".
     default:
       break;
@@ -212,6 +234,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND:
       OnCommand(LOWORD(wp));
+      return 0;
+    case WM_ROWS_READY:
+      TakeDecodedRows();
       return 0;
     case WM_CLOSE:
       MainWindowCloseQuery();

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramTexts.h"
 #include "app/WinText.h"
+#include "capture/CaptureState.h"
 
 namespace app {
 namespace {
@@ -77,6 +78,9 @@ std::vector<Text> ResolveHostAddresses() {
 
 void ExitCleanup() {
   // Each subsystem's shared texts and buffers are released here, in their order.
+  LastPacket.Release();
+  LastKindName.Release();
+  LastPacketText.Release();
 }
 
 void EndProgram(int exitCode) {

@@ -1,1 +1,4 @@
-# Pure logic goes to TESSIVAR_PURE_SOURCES, Win32 glue to TESSIVAR_WIN_SOURCES.
+list(APPEND TESSIVAR_PURE_SOURCES src/capture/RowDecoder.cpp src/capture/CaptureState.cpp)
+if(WIN32)
+  list(APPEND TESSIVAR_WIN_SOURCES src/capture/Capture.cpp)
+endif()
