@@ -29,6 +29,7 @@ namespace {
 constexpr int kReceiveBuffer = 65536;
 // Room in the kernel for bursts while the workers catch up.
 constexpr int kSocketBuffer = 8 << 20;
+constexpr DWORD kIntakeIdleMs = 5;
 
 using RowCells = std::array<Text, 7>;
 
@@ -62,20 +63,27 @@ HWND g_countTip = nullptr;
 void IntakeWorker(CaptureSession* s) {
   std::vector<char> buffer(kReceiveBuffer);
   while (!s->stopping) {
-    WaitForSingleObject(s->wake, INFINITE);
+    // A notification wakes it at once; the short time-out keeps it reading
+    // while the main thread is busy and notifications wait in its queue.
+    WaitForSingleObject(s->wake, kIntakeIdleMs);
+    // Each socket is drained before the next: a receive that finds nothing
+    // costs as much as one that finds a datagram.
     bool any = true;
     while (any && !s->stopping) {
       any = false;
       for (SOCKET sock : s->sockets) {
-        int n = recv(sock, buffer.data(), kReceiveBuffer, 0);
-        if (n == SOCKET_ERROR) continue;  // would block, or nothing left for now
-        any = true;
-        Bytes datagram(buffer.data(), static_cast<size_t>(n > 0 ? n : 0));
-        LastPacket.Store(datagram);
-        if (auto kind = ClassifyDatagram(datagram)) {
-          std::lock_guard<std::mutex> g(s->queueLock);
-          s->datagrams.emplace_back(*kind, std::move(datagram));
-          s->queued.notify_one();
+        for (;;) {
+          int n = recv(sock, buffer.data(), kReceiveBuffer, 0);
+          if (n == SOCKET_ERROR) break;  // would block: nothing more for now
+          any = true;
+          Bytes datagram(buffer.data(), static_cast<size_t>(n));
+          LastPacket.Store(datagram);
+          if (auto kind = ClassifyDatagram(datagram)) {
+            std::lock_guard<std::mutex> g(s->queueLock);
+            s->datagrams.emplace_back(*kind, std::move(datagram));
+            s->queued.notify_one();
+          }
+          if (s->stopping) break;
         }
       }
     }

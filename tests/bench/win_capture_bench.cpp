@@ -1,0 +1,118 @@
+// Capture throughput under Wine (run as root): Tessivar captures 127.0.0.1
+// while this program paces UDP datagrams with 100-byte payloads to it. Prints,
+// per rate, the rows listed per datagram sent and the slowest answer of the
+// main window to a message during the run.
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "app/MainWindow.h"
+#include "support/WinTestSupport.h"
+
+namespace {
+
+HWND MainWindowOf(DWORD pid) {
+  for (HWND h = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); h;
+       h = FindWindowExW(nullptr, h, kMainWindowClass, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == pid && IsWindowVisible(h)) return h;
+  }
+  return nullptr;
+}
+
+int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int seconds = argc > 1 ? atoi(argv[1]) : 10;
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  std::wstring folder = wintest::FreshFolder(L"capture-bench");
+  std::wstring exe = folder + L"\\Tessivar.exe";
+  CopyFileW((wintest::BinFolder() + L"\\Tessivar.exe").c_str(), exe.c_str(), FALSE);
+  wintest::Process app;
+  if (!app.Start(L"\"" + exe + L"\"", folder)) return 1;
+  HWND main = nullptr;
+  wintest::WaitUntil([&] { return (main = MainWindowOf(app.Id())) != nullptr; }, 30000);
+  if (!main) return 1;
+  HWND list = GetDlgItem(main, kIdPacketList);
+  SetWindowTextW(GetDlgItem(main, kIdAddressBox), L"127.0.0.1");
+  SetWindowTextW(GetDlgItem(main, kIdCountBox), L"2000000000");
+  PostMessageW(GetDlgItem(main, kIdStartButton), BM_CLICK, 0, 0);
+  wintest::WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(main, kIdStartButton)); }, 10000);
+
+  SOCKET receiver = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(receiver, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  int len = sizeof to;
+  getsockname(receiver, reinterpret_cast<sockaddr*>(&to), &len);
+  SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  char payload[100];
+  memset(payload, 'p', sizeof payload);
+
+  {
+    // A burst that fits the socket's buffer: how fast does the capture drain it?
+    const int before = Rows(list);
+    const int burst = 3000;
+    ULONGLONG t0 = GetTickCount64();
+    for (int i = 0; i < burst; ++i) sendto(sender, payload, sizeof payload, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    ULONGLONG sentAt = GetTickCount64();
+    wintest::WaitUntil([&] { return Rows(list) - before >= burst; }, 20000);
+    ULONGLONG t1 = GetTickCount64();
+    printf("burst of %d: sent in %llu ms, listed %d after %llu ms (%.0f rows/s)\n", burst,
+           sentAt - t0, Rows(list) - before, t1 - t0, (Rows(list) - before) * 1000.0 / double(t1 - t0 + 1));
+  }
+  printf("%-10s %-10s %-10s %-14s %s\n", "rate/s", "sent", "listed", "listed/sent", "slowest answer (ms)");
+  for (int rate : {5000, 10000, 20000}) {
+    const int before = Rows(list);
+    std::atomic<bool> sending{true};
+    std::atomic<DWORD> slowest{0};
+    std::thread probe([&] {
+      while (sending) {
+        ULONGLONG t0 = GetTickCount64();
+        DWORD_PTR r;
+        SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
+        DWORD took = static_cast<DWORD>(GetTickCount64() - t0);
+        if (took > slowest) slowest = took;
+        Sleep(20);
+      }
+    });
+    long sent = 0;
+    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG end = start + static_cast<ULONGLONG>(seconds) * 1000;
+    for (ULONGLONG now = start; now < end; now = GetTickCount64()) {
+      const long due = static_cast<long>((now - start) * static_cast<ULONGLONG>(rate) / 1000);
+      while (sent < due) {
+        sendto(sender, payload, sizeof payload, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        ++sent;
+      }
+      Sleep(1);
+    }
+    sending = false;
+    probe.join();
+    // Rows still on their way: wait until the count stops growing.
+    int last = -1, now = Rows(list);
+    for (int i = 0; i < 100 && now != last; ++i) {
+      Sleep(200);
+      last = now;
+      now = Rows(list);
+    }
+    const int listed = now - before;
+    printf("%-10d %-10ld %-10d %-14.4f %lu\n", rate, sent, listed, double(listed) / double(sent),
+           static_cast<unsigned long>(slowest.load()));
+    fflush(stdout);
+  }
+  closesocket(sender);
+  closesocket(receiver);
+  app.Kill();
+  return 0;
+}
