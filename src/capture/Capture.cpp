@@ -44,7 +44,8 @@ struct RowBatch {
 // One running capture: its sockets and the two workers that serve them.
 struct CaptureSession {
   std::vector<SOCKET> sockets;
-  HANDLE wake = nullptr;  // set by every read notification
+  HANDLE wake = nullptr;  // set by a read notification while the intake sleeps
+  std::atomic<bool> sleeping{false};
   std::atomic<bool> stopping{false};
   std::mutex queueLock;
   std::condition_variable queued;
@@ -65,7 +66,9 @@ void IntakeWorker(CaptureSession* s) {
   while (!s->stopping) {
     // A notification wakes it at once; the short time-out keeps it reading
     // while the main thread is busy and notifications wait in its queue.
+    s->sleeping = true;
     WaitForSingleObject(s->wake, kIntakeIdleMs);
+    s->sleeping = false;
     // Each socket is drained before the next: a receive that finds nothing
     // costs as much as one that finds a datagram.
     bool any = true;
@@ -119,8 +122,10 @@ void DecoderWorker(CaptureSession* s, HWND mainWindow) {
   }
 }
 
+// While the intake is reading, a notification has nothing to add: it will
+// read on until the sockets are empty.
 void WakeIntake() {
-  if (g_session) SetEvent(g_session->wake);
+  if (g_session && g_session->sleeping.exchange(false)) SetEvent(g_session->wake);
 }
 
 LRESULT CALLBACK StartButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
