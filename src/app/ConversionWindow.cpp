@@ -1,9 +1,13 @@
 #include "app/ConversionWindow.h"
 
+#include <commctrl.h>
+
 #include "app/MainWindow.h"
+#include "app/StartUp.h"
 #include "app/ProgramTexts.h"
 #include "app/WinText.h"
 #include "app/res/resource.h"
+#include "convert/ConversionCommands.h"
 
 namespace {
 
@@ -13,6 +17,26 @@ constexpr int kHeight = 418;
 HWND g_window = nullptr;
 HWND g_dataBox = nullptr;
 HMENU g_saveMenu = nullptr;
+
+// The data box's right button opens "保存数据" instead of the edit's own menu.
+LRESULT CALLBACK DataBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  switch (msg) {
+    case WM_RBUTTONDOWN: {
+      POINT pt;
+      GetCursorPos(&pt);
+      TrackPopupMenu(g_saveMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x + 3, pt.y + 3, 0,
+                     GetParent(hwnd), nullptr);
+      return 0;
+    }
+    case WM_RBUTTONUP:
+    case WM_CONTEXTMENU:
+      return 0;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, DataBoxProc, 0);
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
 
 LRESULT CALLBACK ConversionWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -30,8 +54,13 @@ LRESULT CALLBACK ConversionWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
       g_saveMenu = CreatePopupMenu();
       AppendMenuW(g_saveMenu, MF_STRING, kCmdCopySelection, W(texts::kMenuCopy).c_str());
       AppendMenuW(g_saveMenu, MF_STRING, kCmdSaveData, W(texts::kMenuSave).c_str());
+      SetWindowSubclass(g_dataBox, DataBoxProc, 0, 0);
       return 0;
     }
+    case WM_COMMAND:
+      if (LOWORD(wp) == kCmdCopySelection) CopyDataSelection();
+      else if (LOWORD(wp) == kCmdSaveData) SaveDataBox();
+      return 0;
     case WM_LBUTTONDOWN:
       // Dragged by its body as by its caption.
       ReleaseCapture();
@@ -76,6 +105,8 @@ HWND OpenConversionWindow() {
   HWND hwnd = CreateWindowExW(0, kConversionWindowClass, W(texts::kConversionTitle).c_str(),
                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
                               x, y, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+  // Let the new window's queued messages (paint, activation) run first.
+  app::ProcessPendingMessages();
   return hwnd;
 }
 

@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <string>
 
+#include "app/About.h"
 #include "app/ProgramTexts.h"
 #include "app/ShellRules.h"
 #include "app/StartUp.h"
+#include "app/Tray.h"
 #include "app/WinText.h"
 #include "app/res/resource.h"
 #include "capture/Capture.h"
+#include "convert/ConversionCommands.h"
 #include "docking/Docking.h"
+#include "update/UpdateCheck.h"
 
 MainWindowParts MainWindow;
 
@@ -185,6 +189,7 @@ void OnGetDispInfo(NMLVDISPINFOW* info) {
 void OnCommand(int id) {
   if (id >= kCmdConversionFirst && id <= kCmdOneKey) {
     // The conversion commands of "数据待转".
+    RunConversionCommand(id);
     return;
   }
   switch (id) {
@@ -196,6 +201,15 @@ void OnCommand(int id) {
       ClearList();
       break;
     // The commands of "菜单".
+    case kCmdCopyAddress:
+      CopyDestinationAddress();
+      break;
+    case kCmdAbout:
+      ShowAbout();
+      break;
+    case kCmdCheckUpdate:
+      CheckForUpdate();
+      break;
     default:
       break;
   }
@@ -230,10 +244,28 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(lp));
         return 0;
       }
+      // The list still does its own handling of the click.
+      if (hdr->hwndFrom == MainWindow.packetList && hdr->code == NM_RCLICK) {
+        PacketListRightPressed();
+        return 0;
+      }
+      if (hdr->hwndFrom == MainWindow.packetList && hdr->code == NM_DBLCLK) {
+        PacketListDoubleClicked();
+        return 0;
+      }
       break;
     }
     case WM_COMMAND:
       OnCommand(LOWORD(wp));
+      return 0;
+    case WM_TIMER:
+      if (wp == kAboutTimerId) {
+        AboutTick();
+        return 0;
+      }
+      break;
+    case WM_TRAY_NOTIFY:
+      TrayEvent(TrayEventType(LOWORD(lp)));
       return 0;
     case WM_ROWS_READY:
       TakeDecodedRows();
@@ -243,6 +275,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;  // a confirmed close has ended the program already
     case WM_DESTROY:
       if (MainWindow.window == hwnd) {
+        RemoveTrayIcon(hwnd);
         DestroyMenu(MainWindow.mainMenu);
         DestroyMenu(MainWindow.convertMenu);
         ImageList_Destroy(MainWindow.statusPictures);
@@ -298,7 +331,7 @@ void MainWindowCreated() {
   FillAddressBox();
   AboutCountdown = 6;
   SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
-  // The tray icon goes in here.
+  AddTrayIcon(MainWindow.window);
   RevealPending = 1;
   InstallDocking(MainWindow.window);
 }

@@ -10,6 +10,8 @@
 #include "app/ProgramTexts.h"
 #include "app/WinText.h"
 #include "capture/CaptureState.h"
+#include "convert/ConversionCommands.h"
+#include "update/Manifest.h"
 
 namespace app {
 namespace {
@@ -78,7 +80,9 @@ std::vector<Text> ResolveHostAddresses() {
 
 void ExitCleanup() {
   // Each subsystem's shared texts and buffers are released here, in their order.
+  ReleaseConversionState();
   LastPacket.Release();
+  ReleaseManifestParser();
   LastKindName.Release();
   LastPacketText.Release();
 }

@@ -5,6 +5,9 @@
 //   drive command ID         posts menu command ID to the main window
 //   drive text CLASS TEXT    sets the text of the main window's first child of CLASS
 //   drive click CONTROL_ID   clicks a button of the main window
+//   drive traymenu X Y       pointer to X,Y (screen), then the tray icon's right click
+//   drive listdblclick X Y   pointer to X,Y (client of the packet list), then a
+//                            double click there, as the list reports it
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <string>
 
 #include "app/MainWindow.h"
+#include "app/Tray.h"
 
 namespace {
 HWND MainWindowHandle() {
@@ -42,6 +46,22 @@ int Drive(int argc, wchar_t** argv) {
     HWND button = GetDlgItem(main, _wtoi(argv[2]));
     if (!button) return 1;
     PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == L"traymenu" && argc > 3) {
+    SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3]));
+    PostMessageW(main, WM_TRAY_NOTIFY, kTrayIconId, WM_RBUTTONUP);
+    return 0;
+  }
+  if (verb == L"listdblclick" && argc > 3) {
+    HWND list = GetDlgItem(main, kIdPacketList);
+    if (!list) return 1;
+    POINT at{_wtoi(argv[2]), _wtoi(argv[3])};
+    POINT screen = at;
+    ClientToScreen(list, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     return 0;
   }
   return 2;
