@@ -46,6 +46,8 @@ cleanup() {
   kill "$XVFB_PID" 2>/dev/null
 }
 trap cleanup EXIT
+# A server left from an earlier run may be tied to a display that is gone.
+"$WINESERVER" -k 2>/dev/null || true
 scripts/wineprefix.sh "$WINEPREFIX"
 "$WINESERVER" -p
 ctest --preset win64 --output-on-failure 2>&1 | tee "$logs/test-win64.log" | grep -E 'tests passed|Failed|\*\*\*'
