@@ -16,15 +16,8 @@
 
 namespace {
 
-HWND MainWindowOf(DWORD pid) {
-  for (HWND h = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); h;
-       h = FindWindowExW(nullptr, h, kMainWindowClass, nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    if (owner == pid && IsWindowVisible(h)) return h;
-  }
-  return nullptr;
-}
+using wintest::MainWindowOf;
+
 
 int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 

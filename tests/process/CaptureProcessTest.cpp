@@ -19,15 +19,8 @@ using wintest::Utf16;
 
 namespace {
 
-HWND MainWindowOf(DWORD pid) {
-  for (HWND h = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); h;
-       h = FindWindowExW(nullptr, h, kMainWindowClass, nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    if (owner == pid && IsWindowVisible(h)) return h;
-  }
-  return nullptr;
-}
+using wintest::MainWindowOf;
+
 
 // Reads texts out of another process's controls through memory of its own.
 class Remote {

@@ -10,16 +10,8 @@ using wintest::Utf16;
 
 namespace {
 
-HWND MainWindowOf(DWORD pid) {
-  HWND found = nullptr;
-  for (HWND h = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); h;
-       h = FindWindowExW(nullptr, h, kMainWindowClass, nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    if (owner == pid && IsWindowVisible(h)) found = h;
-  }
-  return found;
-}
+using wintest::MainWindowOf;
+
 
 // A copy of the program in a folder of its own, started from there.
 struct Installed {

@@ -1,6 +1,7 @@
 #include "support/WinTestSupport.h"
 #include <shellapi.h>
 
+#include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "app/WinText.h"
 
@@ -115,6 +116,27 @@ void Process::Kill() {
     TerminateProcess(info_.hProcess, 1);
     WaitForSingleObject(info_.hProcess, 5000);
   }
+}
+
+HWND MainWindowOf(DWORD pid) {
+  for (HWND h = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); h;
+       h = FindWindowExW(nullptr, h, kMainWindowClass, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == pid && IsWindowVisible(h)) return h;
+  }
+  return nullptr;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
 }
 
 std::wstring BinFolder() {

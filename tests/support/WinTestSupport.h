@@ -57,6 +57,11 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
+// The visible main window of the program running as process pid.
+HWND MainWindowOf(DWORD pid);
+// A whole file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+
 // The folder of the running test program (the build's bin folder).
 std::wstring BinFolder();
 // A fresh empty folder for one test, below the temporary folder.

@@ -21,6 +21,8 @@ using wintest::Utf16;
 
 namespace {
 
+using wintest::ReadFileBytes;
+
 int g_exitCode = -1;
 
 // Every caption the window shows, read from another thread without a message:
@@ -65,16 +67,6 @@ std::string Info(const std::string& version, const std::string& notes = "修正�
 
 std::wstring UpdaterFolder() { return app::Program().directory + Utf16("\\升级文件"); }
 
-std::string ReadFileBytes(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
 
 void RemoveUpdaterFolder() {
   const std::wstring folder = UpdaterFolder();
