@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# screenshot.sh OUT.png [DRIVE-ARGS...]: starts Tessivar in a Wine virtual
-# desktop on a private Xvfb screen, waits for its main window, optionally runs
-# drive.exe with the given arguments, and writes a PNG of the screen.
+# screenshot.sh OUT.png [DRIVE-ARGS [-- DRIVE-ARGS]...]: starts Tessivar in a
+# Wine virtual desktop on a private Xvfb screen, waits for its main window, runs
+# drive.exe once for each group of arguments (groups split by --), and writes a
+# PNG of the screen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -22,7 +23,15 @@ drive() {
   [ "$(tr -d "\r\n" < "$done" 2>/dev/null)" = 0 ] || { echo "drive $* failed" >&2; exit 1; }
 }
 drive wait
-if [ $# -gt 0 ]; then drive "$@"; fi
+group=()
+for arg in "$@" --; do
+  if [ "$arg" = -- ]; then
+    [ ${#group[@]} -gt 0 ] && drive "${group[@]}"
+    group=()
+  else
+    group+=("$arg")
+  fi
+done
 # Let the window finish painting before the picture is taken.
 sleep "${SHOT_SETTLE:-1}"
 import -window root "$out"

@@ -22,42 +22,6 @@ namespace {
 using wintest::MainWindowOf;
 
 
-// Reads texts out of another process's controls through memory of its own.
-class Remote {
- public:
-  explicit Remote(DWORD pid) : process_(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid)) {
-    memory_ = VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
-  }
-  ~Remote() {
-    VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
-    CloseHandle(process_);
-  }
-  std::wstring Cell(HWND list, int row, int column) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.cchTextMax = kChars;
-    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory_) + sizeof item);
-    WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory_));
-    return ReadText(sizeof item);
-  }
-  std::wstring StatusPart(HWND bar, int part) {
-    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(memory_));
-    return ReadText(0);
-  }
-
- private:
-  std::wstring ReadText(size_t offset) {
-    std::vector<wchar_t> buf(kChars + 1, 0);
-    ReadProcessMemory(process_, static_cast<char*>(memory_) + offset, buf.data(), kChars * sizeof(wchar_t), nullptr);
-    return buf.data();
-  }
-  static constexpr int kChars = 4096;
-  static constexpr size_t kSize = 64 * 1024;
-  HANDLE process_;
-  void* memory_ = nullptr;
-};
-
 using Row = std::vector<std::wstring>;
 
 Row ExpectedRow(const std::string& datagram) {
@@ -103,27 +67,8 @@ class Witness {
   std::vector<SOCKET> sockets_;
 };
 
-SOCKET BoundUdp(u_short* port) {
-  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  int len = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  *port = ntohs(a.sin_port);
-  return s;
-}
-
-void SendUdp(u_short port, const std::string& payload) {
-  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  sendto(s, payload.data(), static_cast<int>(payload.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  closesocket(s);
-}
+using wintest::BoundUdp;
+using wintest::SendUdp;
 
 class CaptureProcess : public ::testing::Test {
  protected:
@@ -139,7 +84,7 @@ class CaptureProcess : public ::testing::Test {
     start_ = GetDlgItem(main_, kIdStartButton);
     count_ = GetDlgItem(main_, kIdCountBox);
     status_ = GetDlgItem(main_, kIdStatusBar);
-    remote_ = std::make_unique<Remote>(app_.Id());
+    remote_ = std::make_unique<wintest::RemoteMemory>(app_.Id());
   }
   void TearDown() override {
     if (app_.Running() && main_) {
@@ -185,7 +130,7 @@ class CaptureProcess : public ::testing::Test {
   std::wstring folder_;
   wintest::Process app_;
   HWND main_ = nullptr, list_ = nullptr, start_ = nullptr, count_ = nullptr, status_ = nullptr;
-  std::unique_ptr<Remote> remote_;
+  std::unique_ptr<wintest::RemoteMemory> remote_;
 };
 
 bool Contains(const std::vector<Row>& rows, const Row& row) {

@@ -1,5 +1,12 @@
+#include <winsock2.h>
+
 #include "support/WinTestSupport.h"
+
+#include <commctrl.h>
 #include <shellapi.h>
+#include <ws2tcpip.h>
+
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
@@ -137,6 +144,86 @@ std::string ReadFileBytes(const std::wstring& path) {
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   CloseHandle(file);
   return bytes;
+}
+
+namespace {
+constexpr int kRemoteChars = 4096;
+constexpr size_t kRemoteSize = 64 * 1024;
+}  // namespace
+
+RemoteMemory::RemoteMemory(DWORD pid) : process_(OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid)) {
+  memory_ = VirtualAllocEx(process_, nullptr, kRemoteSize, MEM_COMMIT, PAGE_READWRITE);
+}
+
+RemoteMemory::~RemoteMemory() {
+  VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+  CloseHandle(process_);
+}
+
+std::wstring RemoteMemory::Cell(HWND list, int row, int column) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.cchTextMax = kRemoteChars;
+  item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(memory_) + sizeof item);
+  WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory_));
+  return ReadText(sizeof item);
+}
+
+std::wstring RemoteMemory::StatusPart(HWND bar, int part) {
+  SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(memory_));
+  return ReadText(0);
+}
+
+RECT RemoteMemory::RowRect(HWND list, int row) {
+  RECT rect{LVIR_BOUNDS, 0, 0, 0};
+  WriteProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
+  SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory_));
+  ReadProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
+  return rect;
+}
+
+int RemoteMemory::FindRow(HWND list, int column, const std::wstring& text) {
+  const auto rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < rows; ++i)
+    if (Cell(list, i, column) == text) return i;
+  return -1;
+}
+
+std::wstring RemoteMemory::ReadText(size_t offset) {
+  std::vector<wchar_t> buf(kRemoteChars + 1, 0);
+  ReadProcessMemory(process_, static_cast<char*>(memory_) + offset, buf.data(), kRemoteChars * sizeof(wchar_t), nullptr);
+  return buf.data();
+}
+
+std::wstring EditText(HWND edit) {
+  const auto length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const auto got = SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+UINT_PTR BoundUdp(unsigned short* port) {
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  int len = sizeof a;
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+  *port = ntohs(a.sin_port);
+  return s;
+}
+
+void SendUdp(unsigned short port, const std::string& payload) {
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sendto(s, payload.data(), static_cast<int>(payload.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  closesocket(s);
 }
 
 std::wstring BinFolder() {

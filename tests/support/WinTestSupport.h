@@ -62,6 +62,35 @@ HWND MainWindowOf(DWORD pid);
 // A whole file's bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 
+// Reads texts out of another process's list view and status bar through a
+// block of memory in that process (their messages carry pointers).
+class RemoteMemory {
+ public:
+  explicit RemoteMemory(DWORD pid);
+  ~RemoteMemory();
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  std::wstring Cell(HWND list, int row, int column);
+  std::wstring StatusPart(HWND bar, int part);
+  // The row's whole rectangle in the list's client coordinates.
+  RECT RowRect(HWND list, int row);
+  // The first row whose cell in column equals text, or -1.
+  int FindRow(HWND list, int column, const std::wstring& text);
+
+ private:
+  std::wstring ReadText(size_t offset);
+  HANDLE process_;
+  void* memory_ = nullptr;
+};
+
+// The text of another process's edit control (WM_GETTEXT is carried across).
+std::wstring EditText(HWND edit);
+
+// Loopback UDP: a socket bound to a free port of 127.0.0.1, and one datagram
+// sent to a port there. Winsock must be started.
+SOCKET BoundUdp(u_short* port);
+void SendUdp(u_short port, const std::string& payload);
+
 // The folder of the running test program (the build's bin folder).
 std::wstring BinFolder();
 // A fresh empty folder for one test, below the temporary folder.

@@ -8,7 +8,15 @@
 //   drive traymenu X Y       pointer to X,Y (screen), then the tray icon's right click
 //   drive listdblclick X Y   pointer to X,Y (client of the packet list), then a
 //                            double click there, as the list reports it
+//   drive capture ADDR COUNT types the address and the count, then Start
+//   drive send PORT CP TEXT  one UDP datagram to 127.0.0.1:PORT carrying TEXT in
+//                            code page CP (936, 950, 65001, ...)
+//   drive rows N             waits until the packet list holds N rows (30 s)
+//   drive rowdblclick COL TEXT  double click on the first row whose cell COL is TEXT
+//   drive menukeys KEY...    keys (DOWN, UP, RIGHT, RETURN) to the open pop-up menu
+#include <winsock2.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,12 +24,29 @@
 
 #include "app/MainWindow.h"
 #include "app/Tray.h"
+#include "support/WinTestSupport.h"
 
 namespace {
 HWND MainWindowHandle() {
   HWND h = FindWindowW(kMainWindowClass, nullptr);
   return h && IsWindowVisible(h) ? h : nullptr;
 }
+// Pointer to a point of the packet list's client area, then a double click
+// there as the list receives it from a user.
+bool DoubleClickList(HWND main, POINT at) {
+  HWND list = GetDlgItem(main, kIdPacketList);
+  if (!list) return false;
+  POINT screen = at;
+  ClientToScreen(list, &screen);
+  SetCursorPos(screen.x, screen.y);
+  // The whole sequence a user's double click makes: the first press selects.
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  return true;
+}
+
 }  // namespace
 
 int Drive(int argc, wchar_t** argv) {
@@ -54,14 +79,53 @@ int Drive(int argc, wchar_t** argv) {
     return 0;
   }
   if (verb == L"listdblclick" && argc > 3) {
+    return DoubleClickList(main, POINT{_wtoi(argv[2]), _wtoi(argv[3])}) ? 0 : 1;
+  }
+  if (verb == L"rowdblclick" && argc > 3) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    wintest::RemoteMemory remote(pid);
     HWND list = GetDlgItem(main, kIdPacketList);
-    if (!list) return 1;
-    POINT at{_wtoi(argv[2]), _wtoi(argv[3])};
-    POINT screen = at;
-    ClientToScreen(list, &screen);
-    SetCursorPos(screen.x, screen.y);
-    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    const int row = remote.FindRow(list, _wtoi(argv[2]), argv[3]);
+    if (row < 0) return 1;
+    RECT r = remote.RowRect(list, row);
+    return DoubleClickList(main, POINT{r.left + 30, (r.top + r.bottom) / 2}) ? 0 : 1;
+  }
+  if (verb == L"capture" && argc > 3) {
+    SetWindowTextW(GetDlgItem(main, kIdAddressBox), argv[2]);
+    SetWindowTextW(GetDlgItem(main, kIdCountBox), argv[3]);
+    HWND start = GetDlgItem(main, kIdStartButton);
+    PostMessageW(start, BM_CLICK, 0, 0);
+    return wintest::WaitUntil([&] { return !IsWindowEnabled(start); }) ? 0 : 1;
+  }
+  if (verb == L"send" && argc > 4) {
+    std::wstring text = argv[4];
+    const UINT cp = static_cast<UINT>(_wtoi(argv[3]));
+    std::string bytes(text.size() * 4 + 1, '\0');
+    bytes.resize(static_cast<size_t>(WideCharToMultiByte(cp, 0, text.c_str(), static_cast<int>(text.size()),
+                                                         bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                         nullptr)));
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    wintest::SendUdp(static_cast<u_short>(_wtoi(argv[2])), bytes);
+    WSACleanup();
+    return 0;
+  }
+  if (verb == L"rows" && argc > 2) {
+    HWND list = GetDlgItem(main, kIdPacketList);
+    const LRESULT want = _wtoi(argv[2]);
+    return wintest::WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) >= want; }, 30000) ? 0 : 1;
+  }
+  if (verb == L"menukeys") {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HWND menu = nullptr;
+    if (!wintest::WaitUntil([&] { return (menu = wintest::FindTopWindow(L"", pid, L"#32768")) != nullptr; })) return 1;
+    for (int i = 2; i < argc; ++i) {
+      std::wstring key = argv[i];
+      WPARAM vk = key == L"DOWN" ? VK_DOWN : key == L"UP" ? VK_UP : key == L"RIGHT" ? VK_RIGHT : VK_RETURN;
+      PostMessageW(menu, WM_KEYDOWN, vk, 0);
+    }
     return 0;
   }
   return 2;
