@@ -196,6 +196,25 @@ std::wstring RemoteMemory::ReadText(size_t offset) {
   return buf.data();
 }
 
+void DoubleClickListAt(HWND list, POINT at) {
+  POINT screen = at;
+  ClientToScreen(list, &screen);
+  SetCursorPos(screen.x, screen.y);
+  // The first press selects the row; the double click acts on it.
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+bool PressMenuKeys(DWORD pid, std::initializer_list<WPARAM> keys) {
+  HWND menu = nullptr;
+  if (!WaitUntil([&] { return (menu = FindTopWindow(L"", pid, L"#32768")) != nullptr; })) return false;
+  // The menu's modal loop reads the keys from its thread's queue, in order.
+  for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
+  return true;
+}
+
 std::wstring EditText(HWND edit) {
   const auto length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');

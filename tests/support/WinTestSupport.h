@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 
@@ -82,6 +83,13 @@ class RemoteMemory {
   HANDLE process_;
   void* memory_ = nullptr;
 };
+
+// A user's double click at a point of a list view's client area (of any
+// process): pointer there, press, release, double click, release.
+void DoubleClickListAt(HWND list, POINT at);
+
+// Keys posted to the open pop-up menu of process pid, as a user presses them.
+bool PressMenuKeys(DWORD pid, std::initializer_list<WPARAM> keys);
 
 // The text of another process's edit control (WM_GETTEXT is carried across).
 std::wstring EditText(HWND edit);

@@ -31,19 +31,10 @@ HWND MainWindowHandle() {
   HWND h = FindWindowW(kMainWindowClass, nullptr);
   return h && IsWindowVisible(h) ? h : nullptr;
 }
-// Pointer to a point of the packet list's client area, then a double click
-// there as the list receives it from a user.
 bool DoubleClickList(HWND main, POINT at) {
   HWND list = GetDlgItem(main, kIdPacketList);
   if (!list) return false;
-  POINT screen = at;
-  ClientToScreen(list, &screen);
-  SetCursorPos(screen.x, screen.y);
-  // The whole sequence a user's double click makes: the first press selects.
-  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  wintest::DoubleClickListAt(list, at);
   return true;
 }
 
@@ -119,12 +110,10 @@ int Drive(int argc, wchar_t** argv) {
   if (verb == L"menukeys") {
     DWORD pid = 0;
     GetWindowThreadProcessId(main, &pid);
-    HWND menu = nullptr;
-    if (!wintest::WaitUntil([&] { return (menu = wintest::FindTopWindow(L"", pid, L"#32768")) != nullptr; })) return 1;
     for (int i = 2; i < argc; ++i) {
       std::wstring key = argv[i];
       WPARAM vk = key == L"DOWN" ? VK_DOWN : key == L"UP" ? VK_UP : key == L"RIGHT" ? VK_RIGHT : VK_RETURN;
-      PostMessageW(menu, WM_KEYDOWN, vk, 0);
+      if (!wintest::PressMenuKeys(pid, {vk})) return 1;
     }
     return 0;
   }
