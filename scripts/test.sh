@@ -34,6 +34,16 @@ else
   failed=$((failed + 1)); file build/win32/bin/Tessivar.exe
 fi
 
+echo "== the package"
+if NO_SETUP=1 bash scripts/package.sh >"$logs/package.log" 2>&1 &&
+   unzip -p dist/Tessivar-3.2-win32.zip Tessivar.exe | cmp - build/win32/bin/Tessivar.exe &&
+   unzip -p dist/Tessivar-3.2-win32.zip Tessivar.exe | file - | grep -q 'PE32 executable (GUI) Intel 80386' &&
+   unzip -p dist/Tessivar-3.2-win32.zip GUIDE.txt | grep -q '管理员'; then
+  passed=$((passed + 1)); unzip -l dist/Tessivar-3.2-win32.zip | sed -n '4,5p'
+else
+  failed=$((failed + 1)); cat "$logs/package.log"
+fi
+
 echo "== native tests (sanitizers, fuzz smoke runs)"
 ctest --preset native -j2 --output-on-failure 2>&1 | tee "$logs/test-native.log" | grep -E 'tests passed|Failed|\*\*\*' 
 count "$logs/test-native.log"
