@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bench.sh NAME [ARGS...]: builds and runs one benchmark of tests/bench and
-# prints its figures. native_* run on the host (the native preset, sanitizers
-# on, so prefer ratios to absolute figures there); win_* run under Wine on a
+# prints its figures. native_* run on the host (a Release build of the native
+# preset without sanitizers, in build/native-bench); win_* run under Wine on a
 # private Xvfb (capture benchmarks need root).
 #   bash scripts/bench.sh native_row_bench
 #   bash scripts/bench.sh win_escape_bench
@@ -14,9 +14,9 @@ cd "$(dirname "$0")/.."
 name=$1; shift
 case "$name" in
   native_*)
-    cmake --preset native >/dev/null
-    cmake --build --preset native -j2 --target "$name" >/dev/null
-    exec "build/native/bin/$name" "$@" ;;
+    cmake --preset native -B build/native-bench -DCMAKE_BUILD_TYPE=Release -DTESSIVAR_SANITIZE=OFF >/dev/null
+    cmake --build build/native-bench -j2 --target "$name" >/dev/null
+    exec "build/native-bench/bin/$name" "$@" ;;
   win_*)
     cmake --preset win64 >/dev/null
     cmake --build --preset win64 -j2 --target Tessivar "$name" >/dev/null

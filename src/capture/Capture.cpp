@@ -45,6 +45,7 @@ struct RowBatch {
 struct CaptureSession {
   std::vector<SOCKET> sockets;
   HANDLE wake = nullptr;  // set by a read notification while the intake sleeps
+  HWND notify = nullptr;  // where the read notifications go
   std::atomic<bool> sleeping{false};
   std::atomic<bool> stopping{false};
   std::mutex queueLock;
@@ -71,7 +72,7 @@ void IntakeWorker(CaptureSession* s) {
     s->sleeping = false;
     // Each socket is drained before the next: a receive that finds nothing
     // costs as much as one that finds a datagram.
-    bool any = true;
+    bool any = true, quiet = false;
     while (any && !s->stopping) {
       any = false;
       for (SOCKET sock : s->sockets) {
@@ -79,6 +80,13 @@ void IntakeWorker(CaptureSession* s) {
           int n = recv(sock, buffer.data(), kReceiveBuffer, 0);
           if (n == SOCKET_ERROR) break;  // would block: nothing more for now
           any = true;
+          if (!quiet) {
+            // Every receive re-arms the read notification, so a flood would
+            // post one message per datagram to the main thread, which has
+            // nothing to do with them while this loop reads on.
+            for (SOCKET each : s->sockets) WSAAsyncSelect(each, s->notify, 0, 0);
+            quiet = true;
+          }
           Bytes datagram(buffer.data(), static_cast<size_t>(n));
           LastPacket.Store(datagram);
           if (auto kind = ClassifyDatagram(datagram)) {
@@ -90,6 +98,10 @@ void IntakeWorker(CaptureSession* s) {
         }
       }
     }
+    // Re-armed before sleeping: a socket that already holds a datagram
+    // gets its notification at once.
+    if (quiet)
+      for (SOCKET each : s->sockets) WSAAsyncSelect(each, s->notify, WM_CAPTURE_READ, FD_READ);
   }
   std::lock_guard<std::mutex> g(s->queueLock);
   s->intakeDone = true;
@@ -195,6 +207,7 @@ bool OpenSockets(CaptureSession& s, const Text& address, std::string& reason) {
     setsockopt(sock, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
     WSAAsyncSelect(sock, MainWindow.startButton, WM_CAPTURE_READ, FD_READ);
   }
+  s.notify = MainWindow.startButton;
   return true;
 }
 
