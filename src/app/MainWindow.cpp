@@ -263,12 +263,16 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         AboutTick();
         return 0;
       }
+      if (wp == kRowsTimerId) {
+        RowsReady();
+        return 0;
+      }
       break;
     case WM_TRAY_NOTIFY:
       TrayEvent(TrayEventType(LOWORD(lp)));
       return 0;
     case WM_ROWS_READY:
-      TakeDecodedRows();
+      RowsReady();
       return 0;
     case WM_CLOSE:
       MainWindowCloseQuery();

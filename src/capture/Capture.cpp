@@ -8,7 +8,6 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -50,7 +49,7 @@ struct CaptureSession {
   std::atomic<bool> stopping{false};
   std::mutex queueLock;
   std::condition_variable queued;
-  std::deque<std::pair<PacketKind, Bytes>> datagrams;
+  std::vector<std::pair<PacketKind, Bytes>> datagrams;
   bool intakeDone = false;
   std::thread intake;
   std::thread decoder;
@@ -60,10 +59,29 @@ CaptureSession* g_session = nullptr;
 bool g_stopRequested = false;
 HWND g_countTip = nullptr;
 
+// Datagrams pass from intake to decoder in batches: every hand-over between
+// threads costs a round trip to Wine's server, which a datagram must not pay.
+constexpr std::size_t kHandOver = 256;
+
+void HandOver(CaptureSession* s, std::vector<std::pair<PacketKind, Bytes>>& pending) {
+  if (pending.empty()) return;
+  {
+    std::lock_guard<std::mutex> g(s->queueLock);
+    if (s->datagrams.empty()) {
+      s->datagrams.swap(pending);
+    } else {
+      for (auto& d : pending) s->datagrams.push_back(std::move(d));
+    }
+  }
+  pending.clear();
+  s->queued.notify_one();
+}
+
 // Receives every datagram waiting on every socket of the capture, then sleeps
 // until the next notification.
 void IntakeWorker(CaptureSession* s) {
   std::vector<char> buffer(kReceiveBuffer);
+  std::vector<std::pair<PacketKind, Bytes>> pending;
   while (!s->stopping) {
     // A notification wakes it at once; the short time-out keeps it reading
     // while the main thread is busy and notifications wait in its queue.
@@ -89,20 +107,19 @@ void IntakeWorker(CaptureSession* s) {
           }
           Bytes datagram(buffer.data(), static_cast<size_t>(n));
           LastPacket.Store(datagram);
-          if (auto kind = ClassifyDatagram(datagram)) {
-            std::lock_guard<std::mutex> g(s->queueLock);
-            s->datagrams.emplace_back(*kind, std::move(datagram));
-            s->queued.notify_one();
-          }
+          if (auto kind = ClassifyDatagram(datagram)) pending.emplace_back(*kind, std::move(datagram));
+          if (pending.size() >= kHandOver) HandOver(s, pending);
           if (s->stopping) break;
         }
       }
     }
+    HandOver(s, pending);
     // Re-armed before sleeping: a socket that already holds a datagram
     // gets its notification at once.
     if (quiet)
       for (SOCKET each : s->sockets) WSAAsyncSelect(each, s->notify, WM_CAPTURE_READ, FD_READ);
   }
+  HandOver(s, pending);
   std::lock_guard<std::mutex> g(s->queueLock);
   s->intakeDone = true;
   s->queued.notify_one();
@@ -110,23 +127,28 @@ void IntakeWorker(CaptureSession* s) {
 
 // Decodes each datagram from its own buffer and hands rows over in batches.
 void DecoderWorker(CaptureSession* s, HWND mainWindow) {
+  std::vector<std::pair<PacketKind, Bytes>> work;
+  std::vector<RowCells> rows;
   for (;;) {
-    std::pair<PacketKind, Bytes> item;
     {
       std::unique_lock<std::mutex> g(s->queueLock);
       s->queued.wait(g, [s] { return !s->datagrams.empty() || s->intakeDone; });
       if (s->datagrams.empty()) return;
-      item = std::move(s->datagrams.front());
-      s->datagrams.pop_front();
+      work.clear();
+      work.swap(s->datagrams);
     }
-    DecodedRow row = DecodeRow(item.first, item.second);
-    LastKindName.Store(Text(KindName(item.first)));
-    LastPacketText.Store(std::move(row.packetText));
+    rows.clear();
+    for (auto& [kind, datagram] : work) {
+      DecodedRow row = DecodeRow(kind, datagram);
+      LastKindName.Store(Text(KindName(kind)));
+      LastPacketText.Store(std::move(row.packetText));
+      rows.push_back(std::move(row.cells));
+    }
     bool post = false;
     {
       std::lock_guard<std::mutex> g(g_batch.lock);
-      g_batch.rows.push_back(std::move(row.cells));
-      g_batch.lastKind = item.first;
+      for (auto& cells : rows) g_batch.rows.push_back(std::move(cells));
+      g_batch.lastKind = work.back().first;
       post = !g_batch.posted;
       g_batch.posted = true;
     }
@@ -327,7 +349,10 @@ void InstallCaptureNotifications(HWND startButton) {
 }
 
 void TakeDecodedRows() {
-  std::vector<RowCells> rows;
+  // Two vectors take turns, so neither grows again from nothing per batch
+  // (under Wine a large block is a fresh mapping every time).
+  static std::vector<RowCells> rows;
+  rows.clear();
   PacketKind kind;
   {
     std::lock_guard<std::mutex> g(g_batch.lock);
@@ -341,7 +366,23 @@ void TakeDecodedRows() {
   PacketListChanged();
   SetStatusText(1, KindName(kind));
   static HICON picture = ImageList_GetIcon(MainWindow.statusPictures, 0, ILD_TRANSPARENT);
-  SendMessageW(MainWindow.statusBar, SB_SETICON, 1, reinterpret_cast<LPARAM>(picture));
+  // Setting the same picture again would only repaint it.
+  if (reinterpret_cast<HICON>(SendMessageW(MainWindow.statusBar, SB_GETICON, 1, 0)) != picture)
+    SendMessageW(MainWindow.statusBar, SB_SETICON, 1, reinterpret_cast<LPARAM>(picture));
+}
+
+void RowsReady() {
+  static ULONGLONG lastTake = 0;
+  constexpr ULONGLONG kEveryMs = 50;
+  const ULONGLONG now = GetTickCount64();
+  if (now - lastTake < kEveryMs && MainWindow.window) {
+    // The decoder posts nothing more until these rows are taken.
+    SetTimer(MainWindow.window, kRowsTimerId, static_cast<UINT>(kEveryMs - (now - lastTake)), nullptr);
+    return;
+  }
+  if (MainWindow.window) KillTimer(MainWindow.window, kRowsTimerId);
+  lastTake = now;
+  TakeDecodedRows();
 }
 
 void ReleaseCaptureState() {

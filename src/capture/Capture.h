@@ -17,5 +17,10 @@ void AttachCountTooltip();
 void InstallCaptureNotifications(HWND startButton);
 // Main thread: moves the decoded rows into the packet list.
 void TakeDecodedRows();
+// Main thread, on WM_ROWS_READY and on its timer: takes the rows, at most
+// every 50 ms, so a flood repaints the list and status bar a few times a
+// second instead of once per batch.
+inline constexpr UINT_PTR kRowsTimerId = 2;
+void RowsReady();
 // Releases the capture's shared buffers (exit clean-up).
 void ReleaseCaptureState();

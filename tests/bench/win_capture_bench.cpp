@@ -1,7 +1,12 @@
 // Capture throughput under Wine (run as root): Tessivar captures 127.0.0.1
-// while this program paces UDP datagrams with 100-byte payloads to it. Prints,
-// per rate, the rows listed per datagram sent and the slowest answer of the
-// main window to a message during the run.
+// while UDP datagrams with 100-byte payloads are paced to it. Prints, per rate,
+// the rows listed per datagram sent and the slowest answer of the main window
+// to a message during the run.
+//   win_capture_bench.exe [SECONDS=10] [CONTROL-FOLDER]
+// Without a control folder this program sends, through Wine's sockets, whose
+// server it then shares with Tessivar. With one, a host-side sender
+// (scripts/bench_capture.sh) paces the datagrams: this program writes
+// "go-RATE" (rate, seconds, port) there and waits for "sent-RATE" (the count).
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -21,10 +26,28 @@ using wintest::MainWindowOf;
 
 int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
+// Hands one paced run to the host-side sender and waits for its count.
+long SendFromHost(const std::wstring& folder, int rate, int seconds, u_short port) {
+  const std::wstring go = folder + L"\\go-" + std::to_wstring(rate);
+  const std::wstring sent = folder + L"\\sent-" + std::to_wstring(rate);
+  const std::string order = std::to_string(rate) + " " + std::to_string(seconds) + " " + std::to_string(port) + "\n";
+  const std::wstring partial = go + L".part";
+  HANDLE f = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD wrote = 0;
+  WriteFile(f, order.data(), static_cast<DWORD>(order.size()), &wrote, nullptr);
+  CloseHandle(f);
+  MoveFileW(partial.c_str(), go.c_str());  // the sender never sees half an order
+  std::string count;
+  wintest::WaitUntil([&] { return !(count = wintest::ReadFileBytes(sent)).empty(); },
+                     static_cast<DWORD>(seconds) * 1000 + 30000);
+  return count.empty() ? -1 : atol(count.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? atoi(argv[1]) : 10;
+  const std::wstring control = argc > 2 ? std::wstring(argv[2], argv[2] + strlen(argv[2])) : std::wstring();
   WSADATA wsa;
   WSAStartup(MAKEWORD(2, 2), &wsa);
   std::wstring folder = wintest::FreshFolder(L"capture-bench");
@@ -80,15 +103,19 @@ int main(int argc, char** argv) {
       }
     });
     long sent = 0;
-    const ULONGLONG start = GetTickCount64();
-    const ULONGLONG end = start + static_cast<ULONGLONG>(seconds) * 1000;
-    for (ULONGLONG now = start; now < end; now = GetTickCount64()) {
-      const long due = static_cast<long>((now - start) * static_cast<ULONGLONG>(rate) / 1000);
-      while (sent < due) {
-        sendto(sender, payload, sizeof payload, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        ++sent;
+    if (!control.empty()) {
+      sent = SendFromHost(control, rate, seconds, ntohs(to.sin_port));
+    } else {
+      const ULONGLONG start = GetTickCount64();
+      const ULONGLONG end = start + static_cast<ULONGLONG>(seconds) * 1000;
+      for (ULONGLONG now = start; now < end; now = GetTickCount64()) {
+        const long due = static_cast<long>((now - start) * static_cast<ULONGLONG>(rate) / 1000);
+        while (sent < due) {
+          sendto(sender, payload, sizeof payload, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+          ++sent;
+        }
+        Sleep(1);
       }
-      Sleep(1);
     }
     sending = false;
     probe.join();

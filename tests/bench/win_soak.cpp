@@ -6,14 +6,14 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
-#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "support/WinTestSupport.h"
@@ -22,16 +22,37 @@ namespace {
 
 int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
-DWORD ThreadCount(DWORD pid) {
-  DWORD count = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == pid) ++count;
-  CloseHandle(snapshot);
-  return count;
+struct Figures {
+  SIZE_T privateBytes = 0, workingSet = 0, virtualBytes = 0;
+  ULONG handles = 0, threads = 0;
+};
+
+// Wine answers the process list for any process (GetProcessMemoryInfo and
+// GetProcessHandleCount only for the caller itself).
+Figures FiguresOf(DWORD pid) {
+  Figures f;
+  using Query = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<char> buffer(1 << 20);
+  ULONG needed = 0;
+  while (query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) < 0) {
+    if (buffer.size() >= (64u << 20)) return f;
+    buffer.resize(buffer.size() * 2);
+  }
+  for (size_t at = 0;;) {
+    auto* p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+    if (reinterpret_cast<ULONG_PTR>(p->UniqueProcessId) == pid) {
+      f.privateBytes = p->PrivatePageCount;
+      f.workingSet = p->VirtualMemoryCounters.WorkingSetSize;
+      f.virtualBytes = p->VirtualMemoryCounters.VirtualSize;
+      f.handles = p->HandleCount;
+      f.threads = p->NumberOfThreads;
+      return f;
+    }
+    if (!p->NextEntryOffset) return f;
+    at += p->NextEntryOffset;
+  }
 }
 
 }  // namespace
@@ -48,7 +69,6 @@ int main(int argc, char** argv) {
   if (!app.Start(L"\"" + exe + L"\"", folder)) return 1;
   HWND main = nullptr;
   if (!wintest::WaitUntil([&] { return (main = wintest::MainWindowOf(app.Id())) != nullptr; }, 30000)) return 1;
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.Id());
   HWND list = GetDlgItem(main, kIdPacketList);
   HWND start = GetDlgItem(main, kIdStartButton);
   SetWindowTextW(GetDlgItem(main, kIdAddressBox), L"127.0.0.1");
@@ -81,8 +101,8 @@ int main(int argc, char** argv) {
     closesocket(s);
   });
 
-  printf("%-7s %-9s %-9s %-14s %-14s %-8s %s\n", "minute", "sent", "listed", "private (KB)", "working (KB)",
-         "handles", "threads");
+  printf("%-7s %-9s %-9s %-13s %-13s %-13s %-8s %s\n", "minute", "sent", "listed", "private (KB)",
+         "working (KB)", "virtual (KB)", "handles", "threads");
   fflush(stdout);
   long sentBefore = 0;
   const ULONGLONG t0 = GetTickCount64();
@@ -101,21 +121,16 @@ int main(int argc, char** argv) {
       }
     }
     wintest::WaitUntil([&] { return Rows(list) < listed / 10 + 100; }, 10000);
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-    DWORD handles = 0;
-    GetProcessHandleCount(process, &handles);
-    printf("%-7d %-9ld %-9d %-14zu %-14zu %-8lu %lu\n", minute, sentNow - sentBefore, listed,
-           memory.PrivateUsage / 1024, memory.WorkingSetSize / 1024, static_cast<unsigned long>(handles),
-           static_cast<unsigned long>(ThreadCount(app.Id())));
+    const Figures f = FiguresOf(app.Id());
+    printf("%-7d %-9ld %-9d %-13zu %-13zu %-13zu %-8lu %lu\n", minute, sentNow - sentBefore, listed,
+           f.privateBytes / 1024, f.workingSet / 1024, f.virtualBytes / 1024, static_cast<unsigned long>(f.handles),
+           static_cast<unsigned long>(f.threads));
     fflush(stdout);
     sentBefore = sentNow;
   }
   sending = false;
   sender.join();
   closesocket(receiver);
-  CloseHandle(process);
   app.Kill();
   return 0;
 }
