@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake make ninja-build libbenchmark-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine64 fonts-wine xvfb xauth x11-utils fonts-wqy-microhei
-      googletest imagemagick clang libclang-rt-14-dev python3 zip file)
+      googletest imagemagick clang libclang-rt-14-dev python3 zip unzip file)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
