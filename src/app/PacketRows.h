@@ -14,7 +14,7 @@ class PacketRows {
   using Cells = std::array<std::string_view, kColumns>;
 
   std::size_t Append(const Cells& cells);
-  std::size_t Count() const { return rows_.size(); }
+  std::size_t Count() const { return rowCount_; }
   // Empty for a row or column out of range.
   std::string_view Cell(std::ptrdiff_t row, int column) const;
   void SetCell(std::size_t row, int column, std::string_view text);
@@ -30,10 +30,17 @@ class PacketRows {
   };
   Row Store(const Cells& cells);
   char* Reserve(std::size_t bytes, uint32_t& chunk, uint32_t& offset);
+  Row& RowAt(std::size_t i) { return rowBlocks_[i / kRowsPerBlock][i % kRowsPerBlock]; }
+  const Row& RowAt(std::size_t i) const { return rowBlocks_[i / kRowsPerBlock][i % kRowsPerBlock]; }
 
   static constexpr std::size_t kChunkSize = 1u << 20;
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<std::size_t> chunkSizes_;
   std::size_t used_ = 0;  // bytes used in the last chunk
-  std::vector<Row> rows_;
+  // Row records in fixed blocks: a growing list never copies them to a
+  // bigger array, and each block is its own allocation, so a cleared list
+  // gives every block back whole instead of leaving holes of every size.
+  static constexpr std::size_t kRowsPerBlock = 16384;
+  std::vector<std::unique_ptr<Row[]>> rowBlocks_;
+  std::size_t rowCount_ = 0;
 };
