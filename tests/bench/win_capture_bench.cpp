@@ -21,7 +21,6 @@
 
 namespace {
 
-using wintest::MainWindowOf;
 
 
 int Rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
@@ -50,27 +49,18 @@ int main(int argc, char** argv) {
   const std::wstring control = argc > 2 ? std::wstring(argv[2], argv[2] + strlen(argv[2])) : std::wstring();
   WSADATA wsa;
   WSAStartup(MAKEWORD(2, 2), &wsa);
-  std::wstring folder = wintest::FreshFolder(L"capture-bench");
-  std::wstring exe = folder + L"\\Tessivar.exe";
-  CopyFileW((wintest::BinFolder() + L"\\Tessivar.exe").c_str(), exe.c_str(), FALSE);
   wintest::Process app;
-  if (!app.Start(L"\"" + exe + L"\"", folder)) return 1;
-  HWND main = nullptr;
-  wintest::WaitUntil([&] { return (main = MainWindowOf(app.Id())) != nullptr; }, 30000);
-  if (!main) return 1;
+  HWND main = wintest::StartProgramCopy(app, L"capture-bench");
+  if (!main || !wintest::StartCapture(main, L"127.0.0.1", L"2000000000")) return 1;
   HWND list = GetDlgItem(main, kIdPacketList);
-  SetWindowTextW(GetDlgItem(main, kIdAddressBox), L"127.0.0.1");
-  SetWindowTextW(GetDlgItem(main, kIdCountBox), L"2000000000");
-  PostMessageW(GetDlgItem(main, kIdStartButton), BM_CLICK, 0, 0);
-  wintest::WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(main, kIdStartButton)); }, 10000);
 
-  SOCKET receiver = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  // A bound receiver keeps port-unreachable answers out of the traffic.
+  u_short port = 0;
+  SOCKET receiver = static_cast<SOCKET>(wintest::BoundUdp(&port));
   sockaddr_in to{};
   to.sin_family = AF_INET;
+  to.sin_port = htons(port);
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(receiver, reinterpret_cast<sockaddr*>(&to), sizeof to);
-  int len = sizeof to;
-  getsockname(receiver, reinterpret_cast<sockaddr*>(&to), &len);
   SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   char payload[100];
   memset(payload, 'p', sizeof payload);

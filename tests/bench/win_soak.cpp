@@ -62,19 +62,10 @@ int main(int argc, char** argv) {
   const int rate = argc > 2 ? atoi(argv[2]) : 5000;
   WSADATA wsa;
   WSAStartup(MAKEWORD(2, 2), &wsa);
-  std::wstring folder = wintest::FreshFolder(L"soak");
-  std::wstring exe = folder + L"\\Tessivar.exe";
-  CopyFileW((wintest::BinFolder() + L"\\Tessivar.exe").c_str(), exe.c_str(), FALSE);
   wintest::Process app;
-  if (!app.Start(L"\"" + exe + L"\"", folder)) return 1;
-  HWND main = nullptr;
-  if (!wintest::WaitUntil([&] { return (main = wintest::MainWindowOf(app.Id())) != nullptr; }, 30000)) return 1;
+  HWND main = wintest::StartProgramCopy(app, L"soak");
+  if (!main || !wintest::StartCapture(main, L"127.0.0.1", L"2000000000")) return 1;
   HWND list = GetDlgItem(main, kIdPacketList);
-  HWND start = GetDlgItem(main, kIdStartButton);
-  SetWindowTextW(GetDlgItem(main, kIdAddressBox), L"127.0.0.1");
-  SetWindowTextW(GetDlgItem(main, kIdCountBox), L"2000000000");
-  PostMessageW(start, BM_CLICK, 0, 0);
-  if (!wintest::WaitUntil([&] { return !IsWindowEnabled(start); })) return 1;
 
   // A bound receiver keeps port-unreachable answers out of the traffic.
   u_short port = 0;

@@ -68,14 +68,11 @@ bool Contains(const std::wstring& text, const std::wstring& part) { return text.
 TEST(Journey, CaptureConvertSaveCopyTrayAboutAndClose) {
   WSADATA wsa;
   ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
-  const std::wstring folder = wintest::FreshFolder(L"journey");
-  const std::wstring exe = folder + L"\\Tessivar.exe";
-  ASSERT_TRUE(CopyFileW((wintest::BinFolder() + L"\\Tessivar.exe").c_str(), exe.c_str(), FALSE));
+  std::wstring folder;
   wintest::Process app;
-  ASSERT_TRUE(app.Start(L"\"" + exe + L"\"", folder));
+  HWND main = wintest::StartProgramCopy(app, L"journey", &folder);
+  ASSERT_NE(main, nullptr);
   const DWORD pid = app.Id();
-  HWND main = nullptr;
-  ASSERT_TRUE(wintest::WaitUntil([&] { return (main = wintest::MainWindowOf(pid)) != nullptr; }, 30000));
   HWND list = GetDlgItem(main, kIdPacketList);
   HWND start = GetDlgItem(main, kIdStartButton);
   HWND countBox = GetDlgItem(main, kIdCountBox);

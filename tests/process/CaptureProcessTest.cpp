@@ -19,7 +19,6 @@ using wintest::Utf16;
 
 namespace {
 
-using wintest::MainWindowOf;
 
 
 using Row = std::vector<std::wstring>;
@@ -75,11 +74,8 @@ class CaptureProcess : public ::testing::Test {
   void SetUp() override {
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
-    folder_ = wintest::FreshFolder(L"capture");
-    std::wstring exe = folder_ + L"\\Tessivar.exe";
-    ASSERT_TRUE(CopyFileW((wintest::BinFolder() + L"\\Tessivar.exe").c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(app_.Start(L"\"" + exe + L"\"", folder_));
-    ASSERT_TRUE(wintest::WaitUntil([&] { return (main_ = MainWindowOf(app_.Id())) != nullptr; }, 30000));
+    main_ = wintest::StartProgramCopy(app_, L"capture", &folder_);
+    ASSERT_NE(main_, nullptr);
     list_ = GetDlgItem(main_, kIdPacketList);
     start_ = GetDlgItem(main_, kIdStartButton);
     count_ = GetDlgItem(main_, kIdCountBox);

@@ -135,6 +135,31 @@ HWND MainWindowOf(DWORD pid) {
   return nullptr;
 }
 
+HWND StartProgramCopy(Process& app, const std::wstring& name, std::wstring* folder) {
+  const std::wstring dir = FreshFolder(name);
+  const std::wstring exe = dir + L"\\Tessivar.exe";
+  if (folder) *folder = dir;
+  if (!CopyFileW((BinFolder() + L"\\Tessivar.exe").c_str(), exe.c_str(), FALSE)) return nullptr;
+  if (!app.Start(L"\"" + exe + L"\"", dir)) return nullptr;
+  HWND main = nullptr;
+  WaitUntil([&] { return (main = MainWindowOf(app.Id())) != nullptr; }, 30000);
+  return main;
+}
+
+bool StartCapture(HWND main, const wchar_t* address, const wchar_t* count) {
+  SetWindowTextW(GetDlgItem(main, kIdAddressBox), address);
+  SetWindowTextW(GetDlgItem(main, kIdCountBox), count);
+  HWND start = GetDlgItem(main, kIdStartButton);
+  PostMessageW(start, BM_CLICK, 0, 0);
+  return WaitUntil([&] { return !IsWindowEnabled(start); });
+}
+
+HWND StartProgramHere() {
+  app::testing::SetEndProgramHook([](int) {});
+  app::testing::SetAddressResolver([] { return std::vector<Text>{"127.0.0.1"}; });
+  return app::StartProgram(GetModuleHandleW(nullptr));
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
   std::string bytes;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -60,6 +60,16 @@ class Process {
 
 // The visible main window of the program running as process pid.
 HWND MainWindowOf(DWORD pid);
+// Starts a copy of the built program in a fresh folder of that name (its data
+// file goes next to it) and waits for its main window; null when it does not
+// come. The folder's path goes to *folder when asked for.
+HWND StartProgramCopy(Process& app, const std::wstring& name, std::wstring* folder = nullptr);
+// Puts the address and the count into another process's main window, presses
+// Start and waits until the capture runs.
+bool StartCapture(HWND main, const wchar_t* address, const wchar_t* count);
+// The program inside this test process, as window tests use it: its end does
+// not end the process, and 127.0.0.1 is its only local address.
+HWND StartProgramHere();
 // A whole file's bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 

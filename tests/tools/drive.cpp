@@ -82,13 +82,7 @@ int Drive(int argc, wchar_t** argv) {
     RECT r = remote.RowRect(list, row);
     return DoubleClickList(main, POINT{r.left + 30, (r.top + r.bottom) / 2}) ? 0 : 1;
   }
-  if (verb == L"capture" && argc > 3) {
-    SetWindowTextW(GetDlgItem(main, kIdAddressBox), argv[2]);
-    SetWindowTextW(GetDlgItem(main, kIdCountBox), argv[3]);
-    HWND start = GetDlgItem(main, kIdStartButton);
-    PostMessageW(start, BM_CLICK, 0, 0);
-    return wintest::WaitUntil([&] { return !IsWindowEnabled(start); }) ? 0 : 1;
-  }
+  if (verb == L"capture" && argc > 3) return wintest::StartCapture(main, argv[2], argv[3]) ? 0 : 1;
   if (verb == L"send" && argc > 4) {
     std::wstring text = argv[4];
     const UINT cp = static_cast<UINT>(_wtoi(argv[3]));

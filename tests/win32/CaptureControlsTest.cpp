@@ -9,25 +9,16 @@
 #include "app/StartUp.h"
 #include "capture/Capture.h"
 #include "capture/CaptureState.h"
+#include "support/ProgramTest.h"
 #include "support/WinTestSupport.h"
 
 using wintest::Utf16;
 
 namespace {
 
-class CaptureControls : public ::testing::Test {
+class CaptureControls : public wintest::ProgramTest {
  protected:
-  void SetUp() override {
-    app::testing::SetEndProgramHook([](int) {});
-    app::testing::SetAddressResolver([] { return std::vector<Text>{"127.0.0.1"}; });
-    window = app::StartProgram(GetModuleHandleW(nullptr));
-    ASSERT_NE(window, nullptr);
-  }
-  void TearDown() override {
-    if (IsWindow(window)) DestroyWindow(window);
-  }
   bool Idle() { return wintest::TextOf(MainWindow.startButton) == Utf16("开始") && IsWindowEnabled(MainWindow.startButton); }
-  HWND window = nullptr;
 };
 
 HWND CountTip() {

@@ -11,6 +11,7 @@
 #include "app/StartUp.h"
 #include "app/WinText.h"
 #include "convert/ConversionCommands.h"
+#include "support/ProgramTest.h"
 #include "support/WinTestSupport.h"
 
 using wintest::Utf16;
@@ -25,18 +26,15 @@ const Text kCrLf14 = [] {
 
 Text Gbk(const char* utf8) { return GbkOf(Utf16(utf8)); }
 
-class ConversionCommandsTest : public ::testing::Test {
+class ConversionCommandsTest : public wintest::ProgramTest {
  protected:
   void SetUp() override {
-    app::testing::SetEndProgramHook([](int) {});
-    app::testing::SetAddressResolver([] { return std::vector<Text>{"127.0.0.1"}; });
-    window = app::StartProgram(GetModuleHandleW(nullptr));
-    ASSERT_NE(window, nullptr);
+    ProgramTest::SetUp();
     RemoveDataFile();
   }
   void TearDown() override {
     if (HWND conv = ConversionWindowHandle()) DestroyWindow(conv);
-    if (IsWindow(window)) DestroyWindow(window);
+    ProgramTest::TearDown();
     ReleaseConversionState();
     RemoveDataFile();
   }

@@ -15,11 +15,7 @@ constexpr int kWidth = 844, kHeight = 600;
 
 // The window under test.
 // The program's own main window, docked by its creation handler.
-HWND CreateWindowUnderTest() {
-  app::testing::SetEndProgramHook([](int) {});
-  app::testing::SetAddressResolver([] { return std::vector<Text>{"127.0.0.1"}; });
-  return app::StartProgram(GetModuleHandleW(nullptr));
-}
+HWND CreateWindowUnderTest() { return wintest::StartProgramHere(); }
 
 bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs = 10000) {
   return wintest::WaitUntil(cond, timeoutMs);

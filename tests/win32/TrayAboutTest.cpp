@@ -15,25 +15,16 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "app/Tray.h"
+#include "support/ProgramTest.h"
 #include "support/WinTestSupport.h"
 
 using wintest::Utf16;
 
 namespace {
 
-class TrayAboutTest : public ::testing::Test {
+class TrayAboutTest : public wintest::ProgramTest {
  protected:
-  void SetUp() override {
-    app::testing::SetEndProgramHook([](int) {});
-    app::testing::SetAddressResolver([] { return std::vector<Text>{"127.0.0.1"}; });
-    window = app::StartProgram(GetModuleHandleW(nullptr));
-    ASSERT_NE(window, nullptr);
-  }
-  void TearDown() override {
-    if (IsWindow(window)) DestroyWindow(window);
-  }
   void Tray(UINT mouseMessage) { SendMessageW(window, WM_TRAY_NOTIFY, kTrayIconId, mouseMessage); }
-  HWND window = nullptr;
 };
 
 // Runs `action` on its own thread after the deadline unless cancelled first:
