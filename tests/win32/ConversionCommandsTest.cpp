@@ -82,8 +82,6 @@ class ConversionCommandsTest : public wintest::ProgramTest {
     ASSERT_NE(ConversionDataBox(), nullptr);
     SetWindowTextGbk(ConversionDataBox(), gbk);
   }
-
-  HWND window = nullptr;
 };
 
 std::vector<Text> SplitBlankLines(const Text& s) {
